@@ -36,8 +36,11 @@ constexpr int kCustomLabelledCount = 15;  // records 2 to 16
 constexpr int kFirstLabelledRecord = 2;
 constexpr size_t kCustomBlockSize = 672;
 
-constexpr char kCustomStartMarker[] = "AAAAAA Start Data";  // record 0, then two zero bytes
-constexpr char kCustomEndMarker[] = "zzzzzz End Data";      // record 17
+// Inline, so that only a use emits them: a plain constant array would be emitted into every
+// object of unoptimised or instrumented builds, and the library file must hold exactly one start
+// marker, the block's own.
+inline constexpr char kCustomStartMarker[] = "AAAAAA Start Data";  // record 0, then two zero bytes
+inline constexpr char kCustomEndMarker[] = "zzzzzz End Data";      // record 17
 constexpr size_t kCustomStartRecordSize = 20;
 constexpr size_t kCustomCountRecordSize = 8;
 constexpr size_t kCustomEndRecordSize = sizeof(kCustomEndMarker);
