@@ -6,14 +6,7 @@
 set -u
 customize=$1 library=$2 hostrun=$3
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1: $2"
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/cases.sh"
 
 copy=$work/libinstall.so
 cp "$library" "$copy"

@@ -12,14 +12,7 @@ hostrun=$windows/hostrun.exe
 customize_exe=$windows/customize.exe
 customize=$native/customize
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1: $2"
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/cases.sh"
 
 for needed in "$dll" "$hostrun" "$customize"; do
   if [ ! -f "$needed" ]; then

@@ -10,15 +10,7 @@ NATIVE_BUILD=$(cd "$2" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
 DEMO=$HERE/../../demo/identity.hst
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1: $2"
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../support/cases.sh"
 
 # Runs hostrun.exe from inside the build folder on a Unix script path; leaves status, out, err
 # (without the CRs of the Windows console's line ends).
