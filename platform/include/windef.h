@@ -6,6 +6,7 @@
 #include <stdint.h>
 
 #define WINAPI
+#define WINAPIV
 #define APIENTRY
 #define CALLBACK
 #define CONST const
@@ -54,6 +55,33 @@ DECLARE_HANDLE(HINSTANCE);
 typedef HINSTANCE HMODULE;
 
 typedef INT_PTR (*FARPROC)(void);
+
+typedef struct _FILETIME {
+  DWORD dwLowDateTime;
+  DWORD dwHighDateTime;
+} FILETIME, *PFILETIME, *LPFILETIME;
+
+typedef struct _SECURITY_ATTRIBUTES {
+  DWORD nLength;
+  LPVOID lpSecurityDescriptor;
+  BOOL bInheritHandle;
+} SECURITY_ATTRIBUTES, *PSECURITY_ATTRIBUTES, *LPSECURITY_ATTRIBUTES;
+
+typedef struct _GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+} GUID, *LPGUID;
+typedef const GUID* LPCGUID;
+typedef const GUID& REFGUID;
+
+typedef WCHAR* PWSTR;
+typedef const WCHAR* PCWSTR;
+typedef CHAR* PSTR;
+typedef const CHAR* PCSTR;
+typedef void* PVOID;
+typedef DWORD ACCESS_MASK;
 
 #define TRUE 1
 #define FALSE 0

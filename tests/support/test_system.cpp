@@ -24,7 +24,7 @@ ScratchFolder::ScratchFolder() {
 #else
   char pattern[] = "/tmp/winsim-test.XXXXXX";
   hostRoot_ = mkdtemp(pattern);
-  winsim::SetSystemRoot(hostRoot_);
+  winsim::ResetSystem(hostRoot_);
   base_ = "C:\\SCRATCH";  // each test has a system of its own
 #endif
   CreateDirectoryA(base_.c_str(), nullptr);

@@ -23,7 +23,9 @@ timeout 300 wineboot -i >/dev/null 2>&1
 timeout 60 wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 timeout 60 wineserver -w
 
-# The unit and conformance tests: one GoogleTest program.
+# The unit and conformance tests: one GoogleTest program, with the .reg fixtures beside it.
+rm -rf "$WINDOWS_BUILD/fixtures"
+cp -r "$HERE/../fixtures" "$WINDOWS_BUILD/fixtures"
 out=$(mktemp)
 (cd "$WINDOWS_BUILD" && timeout 600 wine unit_tests.exe) 2>&1 | tr -d '\r' | tee "$out"
 status=${PIPESTATUS[0]}
