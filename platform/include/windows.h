@@ -4,3 +4,6 @@
 #include "windef.h"
 #include "winerror.h"
 #include "winbase.h"
+#include "winnls.h"
+#include "winreg.h"
+#include "winuser.h"

@@ -88,6 +88,22 @@ std::vector<std::string> FolderShortNames(const std::vector<std::string>& entrie
   return shortNames;
 }
 
+// The host name of the entry of `folder` that `wanted` names: its exact name, its name in
+// another case, or its short name. Cheapest first, since most lookups give the name as stored.
+std::string FindEntry(const std::string& folder, const std::string& wanted) {
+  struct stat info;
+  if (lstat((folder + "/" + wanted).c_str(), &info) == 0) return wanted;
+  std::vector<std::string> entries = FolderEntries(folder);
+  for (const std::string& entry : entries) {
+    if (strcasecmp(entry.c_str(), wanted.c_str()) == 0) return entry;
+  }
+  std::vector<std::string> shortNames = FolderShortNames(entries);
+  for (size_t j = 0; j < entries.size(); ++j) {
+    if (strcasecmp(shortNames[j].c_str(), wanted.c_str()) == 0) return entries[j];
+  }
+  return "";
+}
+
 }  // namespace
 
 bool SplitWindowsPath(const char* text, WindowsPath* path) {
@@ -100,7 +116,13 @@ bool SplitWindowsPath(const char* text, WindowsPath* path) {
   std::string component;
   for (const char* p = text + 2;; ++p) {
     if (*p == '\0' || IsSeparator(*p)) {
-      if (!component.empty()) path->components.push_back(component);
+      // As Windows does: "." is the folder itself, ".." the one above but never above the root,
+      // so no path leaves the simulated drive.
+      if (component == "..") {
+        if (!path->components.empty()) path->components.pop_back();
+      } else if (!component.empty() && component != ".") {
+        path->components.push_back(component);
+      }
       component.clear();
       if (*p == '\0') break;
     } else {
@@ -147,20 +169,12 @@ DWORD ResolvePath(const WindowsPath& path, ResolvedPath* resolved) {
   resolved->folders.clear();
   for (size_t i = 0; i < path.components.size(); ++i) {
     const std::string& wanted = path.components[i];
-    std::vector<std::string> entries = FolderEntries(folder);
-    std::vector<std::string> shortNames = FolderShortNames(entries);
-    const std::string* match = nullptr;
-    for (size_t j = 0; j < entries.size() && match == nullptr; ++j) {
-      if (strcasecmp(entries[j].c_str(), wanted.c_str()) == 0 ||
-          strcasecmp(shortNames[j].c_str(), wanted.c_str()) == 0) {
-        match = &entries[j];
-      }
-    }
+    std::string match = FindEntry(folder, wanted);
     bool last = i + 1 == path.components.size();
-    if (match == nullptr) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    if (match.empty()) return last ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
     resolved->folders.push_back(folder);
-    resolved->entries.push_back(*match);
-    folder += "/" + *match;
+    resolved->entries.push_back(match);
+    folder += "/" + match;
     struct stat info;
     if (!last && (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))) {
       return ERROR_PATH_NOT_FOUND;

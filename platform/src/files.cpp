@@ -1,9 +1,11 @@
 // File system functions of kernel32 on the simulated drives.
 #include <errno.h>
+#include <fcntl.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <set>
 #include <string>
 
 #include "drive_paths.h"
@@ -111,4 +113,97 @@ extern "C" BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
     return Fail(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : ERROR_DIRECTORY);
   }
   return TRUE;
+}
+
+namespace {
+
+// An open file: the handle is the address of its record, kept in a table so that a handle that
+// is not open is told apart instead of being used.
+struct OpenFile {
+  int descriptor;
+};
+
+std::set<OpenFile*>& OpenFiles() {
+  static std::set<OpenFile*> files;
+  return files;
+}
+
+}  // namespace
+
+extern "C" HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD /*shareMode*/,
+                                     LPSECURITY_ATTRIBUTES /*security*/, DWORD creation,
+                                     DWORD /*flags*/, HANDLE /*templateFile*/) {
+  DWORD error;
+  if (winsim::ShouldFail("CreateFileA", &error)) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
+  WindowsPath path;
+  if (!winsim::SplitWindowsPath(fileName, &path) || path.components.empty()) {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_HANDLE_VALUE;
+  }
+  std::string hostPath;
+  ResolvedPath resolved;
+  error = winsim::ResolvePath(path, &resolved);
+  if (error == ERROR_SUCCESS) {
+    hostPath = resolved.host;
+    struct stat info;
+    if (stat(hostPath.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) error = ERROR_ACCESS_DENIED;
+    else if (creation == CREATE_NEW) error = ERROR_FILE_EXISTS;
+  } else if (error == ERROR_FILE_NOT_FOUND && creation != OPEN_EXISTING &&
+             creation != TRUNCATE_EXISTING) {
+    std::string folder;
+    error = ResolveParent(path, &folder);
+    hostPath = folder + "/" + path.components.back();
+  }
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return INVALID_HANDLE_VALUE;
+  }
+
+  int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  if (creation == CREATE_ALWAYS || creation == TRUNCATE_EXISTING) mode |= O_TRUNC;
+  if (creation != OPEN_EXISTING && creation != TRUNCATE_EXISTING) mode |= O_CREAT;
+  int descriptor = open(hostPath.c_str(), mode | O_CLOEXEC, 0644);
+  if (descriptor < 0) {
+    SetLastError(errno == ENOENT ? ERROR_FILE_NOT_FOUND : ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  OpenFile* file = new OpenFile{descriptor};
+  OpenFiles().insert(file);
+  winsim::CountOpened(winsim::Resource::File);
+  return file;
+}
+
+extern "C" BOOL WINAPI CloseHandle(HANDLE handle) {
+  auto found = OpenFiles().find(static_cast<OpenFile*>(handle));
+  if (found == OpenFiles().end()) return Fail(ERROR_INVALID_HANDLE);
+  close((*found)->descriptor);
+  delete *found;
+  OpenFiles().erase(found);
+  winsim::CountClosed(winsim::Resource::File);
+  return TRUE;
+}
+
+extern "C" BOOL WINAPI DeleteFileA(LPCSTR fileName) {
+  DWORD error;
+  if (winsim::ShouldFail("DeleteFileA", &error)) return Fail(error);
+  WindowsPath path;
+  if (!winsim::SplitWindowsPath(fileName, &path)) return Fail(ERROR_PATH_NOT_FOUND);
+  ResolvedPath resolved;
+  error = winsim::ResolvePath(path, &resolved);
+  if (error != ERROR_SUCCESS) return Fail(error);
+  struct stat info;
+  if (stat(resolved.host.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return Fail(ERROR_ACCESS_DENIED);
+  if (unlink(resolved.host.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED);
+  return TRUE;
+}
+
+// The simulated system's folder C:\WINNT\system32; the size contract of Windows.
+extern "C" UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  static const char kSystemFolder[] = "C:\\WINNT\\system32";
+  if (buffer == nullptr || size < sizeof kSystemFolder) return sizeof kSystemFolder;
+  memcpy(buffer, kSystemFolder, sizeof kSystemFolder);
+  return sizeof kSystemFolder - 1;
 }

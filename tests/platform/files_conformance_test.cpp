@@ -96,4 +96,39 @@ TEST_F(Files, MissingFileHasNoAttributes) {
   EXPECT_EQ(GetLastError(), DWORD(ERROR_PATH_NOT_FOUND));
 }
 
+TEST_F(Files, FilesOpenForReadingOnlyWhenTheyExist) {
+  std::string path = scratch_.Path("present.inf");
+  HANDLE made = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(made, INVALID_HANDLE_VALUE) << GetLastError();
+  EXPECT_TRUE(CloseHandle(made));
+
+  HANDLE opened = CreateFileA(scratch_.Path("PRESENT.INF").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  EXPECT_NE(opened, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(CloseHandle(opened));
+
+  struct Case {
+    std::string path;
+    DWORD error;
+  } cases[] = {
+      {scratch_.Path("absent.inf"), ERROR_FILE_NOT_FOUND},
+      {scratch_.Path("absent\\x.inf"), ERROR_PATH_NOT_FOUND},
+      {scratch_.Base(), ERROR_ACCESS_DENIED},  // a folder, without backup semantics
+  };
+  for (const Case& c : cases) {
+    SetLastError(kSentinel);
+    EXPECT_EQ(CreateFileA(c.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr),
+              INVALID_HANDLE_VALUE)
+        << c.path;
+    EXPECT_EQ(GetLastError(), c.error) << c.path;
+  }
+  SetLastError(kSentinel);
+  EXPECT_FALSE(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr) !=
+               INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_FILE_EXISTS));
+  EXPECT_TRUE(DeleteFileA(path.c_str()));
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
