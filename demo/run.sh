@@ -7,11 +7,21 @@ NATIVE_BUILD=$(cd "$1" && pwd)
 SYSTEM=$2
 HERE=$(cd "$(dirname "$0")" && pwd)
 
+# A Windows NT machine before the installation: its registry, a program folder, and one OEM
+# setup file of another product in the system folder.
 rm -rf "$SYSTEM"
-mkdir -p "$SYSTEM/c/Program Files"
+mkdir -p "$SYSTEM/c/Program Files" "$SYSTEM/c/WINNT/system32" "$SYSTEM/c/WINNT/inf"
+cp "$HERE/system.reg" "$SYSTEM/registry.reg"
+: > "$SYSTEM/c/WINNT/system32/oemnad0.inf"
 export WINSIM_ROOT
 WINSIM_ROOT=$(cd "$SYSTEM" && pwd)
 
-echo "Simulated system in $WINSIM_ROOT (drive C: is its folder c)"
+echo "Simulated system in $WINSIM_ROOT (drive C: is its folder c, the registry registry.reg)"
+for script in identity registration; do
+  echo
+  echo "== $script.hst"
+  "$NATIVE_BUILD/hostrun" "$HERE/$script.hst"
+done
 echo
-"$NATIVE_BUILD/hostrun" "$HERE/identity.hst"
+echo "== the event log's sources afterwards"
+grep -A2 'EventLog\\System\]' "$WINSIM_ROOT/registry.reg"

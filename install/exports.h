@@ -17,6 +17,12 @@ INSTALL_EXPORT int WINAPI SetDriverName(HostCallParams* params);
 INSTALL_EXPORT int WINAPI GetDate(HostCallParams* params);
 INSTALL_EXPORT int WINAPI GetShortPath(HostCallParams* params);
 
+// Registration helpers: system numbering schemes and lists.
+INSTALL_EXPORT int WINAPI GetOEMName(HostCallParams* params);
+INSTALL_EXPORT int WINAPI GetNetNumber(HostCallParams* params);
+INSTALL_EXPORT int WINAPI IsLumdexInstalled(HostCallParams* params);
+INSTALL_EXPORT int WINAPI SetupMessages(HostCallParams* params);
+
 // Queries for the uninstaller. On entry *size is the buffer's capacity in bytes; on return it is
 // the bytes the text needs, its length plus 1. When the capacity is smaller the buffer is left
 // alone and the result is 0; otherwise the text and its NUL are copied and the result is 1.

@@ -11,8 +11,9 @@ namespace {
 constexpr DWORD kSentinel = 0xDEADBEEF;
 
 const char* const kExports[] = {
-    "GetNames",   "SetAppTitle",   "GetCardLabel", "GetManStuff", "SetDriverName",
-    "GetDate",    "GetShortPath",  "GetModemName2", "GetCardName2", "GetRegPath2",
+    "GetNames",      "SetAppTitle",  "GetCardLabel", "GetManStuff",       "SetDriverName",
+    "GetDate",       "GetShortPath", "GetOEMName",   "GetNetNumber",      "IsLumdexInstalled",
+    "SetupMessages", "GetModemName2", "GetCardName2", "GetRegPath2",
 };
 
 TEST(Modules, EveryExportIsFoundByItsPlainNameOnly) {
