@@ -10,6 +10,7 @@
 
 #include <windows.h>
 
+#include "executable_folder.h"
 #include "winsim.h"
 
 #define ERROR_DLL_INIT_FAILED 1114L
@@ -29,15 +30,6 @@ std::map<HMODULE, Module>& Modules() {
   return modules;
 }
 
-std::string ExecutableFolder() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  path[length] = '\0';
-  std::string text = path;
-  return text.substr(0, text.rfind('/'));
-}
-
 // "install.dll" names libinstall.so beside the executable: the application folder is where
 // Windows looks first. A name with a folder is loaded as it stands.
 std::string HostLibraryPath(const std::string& name) {
@@ -46,7 +38,7 @@ std::string HostLibraryPath(const std::string& name) {
   if (file.size() > 4 && strcasecmp(file.c_str() + file.size() - 4, ".dll") == 0) {
     file = "lib" + file.substr(0, file.size() - 4) + ".so";
   }
-  return ExecutableFolder() + "/" + file;
+  return winsim::ExecutableFolder() + "/" + file;
 }
 
 }  // namespace

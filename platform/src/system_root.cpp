@@ -7,6 +7,7 @@
 
 #include <mutex>
 
+#include "executable_folder.h"
 #include "registry_store.h"
 #include "registry_tree.h"
 #include "winsim.h"
@@ -32,15 +33,6 @@ void MakeFolders(const std::string& folder) {
 void MakeDrive(const std::string& folder) {
   MakeFolders(folder + "/c/WINNT/system32");
   MakeFolders(folder + "/c/WINNT/inf");
-}
-
-std::string ExecutableFolder() {
-  char path[4096];
-  ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return ".";
-  path[length] = '\0';
-  std::string text = path;
-  return text.substr(0, text.rfind('/'));
 }
 
 }  // namespace
