@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "windef.h"
 
@@ -52,5 +53,19 @@ void FailCall(const std::string& operation, int nth, DWORD error);
 void ClearFaults();
 // For the simulation's functions: true, with the error to report, when this call is to fail.
 bool ShouldFail(const char* operation, DWORD* error);
+
+// Message boxes. Every box shown is recorded with what the user saw; the scripted user answers
+// it with the next queued answer. A box with no answer queued is recorded as unanswered, said
+// on standard error, and fails (MessageBoxA returns 0), so a test never waits on it.
+struct MessageBoxRecord {
+  HWND owner;
+  std::string title;
+  std::string text;
+  UINT style;
+  int answer;  // 0 when unanswered
+};
+void QueueMessageBoxAnswer(int button);
+const std::vector<MessageBoxRecord>& MessageBoxes();
+void ClearMessageBoxes();
 
 }  // namespace winsim

@@ -43,6 +43,7 @@ void ResetSystem(const std::string& folder) {
   MakeDrive(folder);
   registry::SetStateFile("");
   registry::ClearRegistry();
+  ClearMessageBoxes();
 }
 
 void OpenSystem(const std::string& folder) {
