@@ -23,6 +23,9 @@ INSTALL_EXPORT int WINAPI GetNetNumber(HostCallParams* params);
 INSTALL_EXPORT int WINAPI IsLumdexInstalled(HostCallParams* params);
 INSTALL_EXPORT int WINAPI SetupMessages(HostCallParams* params);
 
+// Modem devices: one modem of the product's driver per port PORT1 to PORT<NUMPORTS>.
+INSTALL_EXPORT int WINAPI InstallModems(HostCallParams* params);
+
 // Queries for the uninstaller. On entry *size is the buffer's capacity in bytes; on return it is
 // the bytes the text needs, its length plus 1. When the capacity is smaller the buffer is left
 // alone and the result is 0; otherwise the text and its NUL are copied and the result is 1.

@@ -13,7 +13,7 @@ constexpr DWORD kSentinel = 0xDEADBEEF;
 const char* const kExports[] = {
     "GetNames",      "SetAppTitle",  "GetCardLabel", "GetManStuff",       "SetDriverName",
     "GetDate",       "GetShortPath", "GetOEMName",   "GetNetNumber",      "IsLumdexInstalled",
-    "SetupMessages", "GetModemName2", "GetCardName2", "GetRegPath2",
+    "SetupMessages", "InstallModems", "GetModemName2", "GetCardName2", "GetRegPath2",
 };
 
 TEST(Modules, EveryExportIsFoundByItsPlainNameOnly) {
