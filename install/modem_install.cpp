@@ -3,11 +3,11 @@
 // the modem class installer installs it on each.
 #include "modem_install.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "customization.h"
 #include "exports.h"
+#include "number_text.h"
 #include "wide_text.h"
 
 #if defined(_WIN32) && !defined(_WIN64)
@@ -64,7 +64,7 @@ bool ReadPortNumbers(const HostCallParams* params, int* ports, DWORD count) {
     int number = -1;
     if (strlen(value) <= kPortTextMax) {
       const char* digit = strpbrk(value, "0123456789");
-      if (digit == nullptr || sscanf(digit, "%i", &number) != 1) number = -1;
+      if (digit == nullptr || !ScanInteger(digit, &number)) number = -1;
     }
     if (number < 0 || number > kLastModemPort) {
       number = -1;
@@ -184,7 +184,7 @@ INSTALL_EXPORT int WINAPI InstallModems(HostCallParams* params) {
   char value[kScriptValueSize];
   GetScriptVar(params, "NUMPORTS", value);
   unsigned int count = 0;
-  if (sscanf(value, "%u", &count) != 1) count = 0;
+  if (!ScanUnsigned(value, &count)) count = 0;
   if (count > kMaxModemPorts) count = kMaxModemPorts;
 
   int ports[kMaxModemPorts];
