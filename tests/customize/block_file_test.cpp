@@ -215,6 +215,30 @@ TEST(SetValue, WritesTextThenNulThenBlanks) {
   }
 }
 
+// The command line gives UTF-8; the field holds code page 1252, as the library reads it.
+TEST(SetValue, WritesUtf8TextInCodePage1252) {
+  struct Case {
+    std::string value;
+    std::string stored;
+  } cases[] = {
+      {"M\xC3\xBCller GmbH", "M\xFCller GmbH"},
+      {"Modem \xE2\x82\xAC 56", "Modem \x80 56"},  // the euro sign is 0x80 in 1252
+      {"\xC3\x85ngstr\xC3\xB6m", "\xC5ngstr\xF6m"},
+  };
+  const BlockFixture original = MakeFixture();
+  const CustomRecordLayout& layout = Layout(CustomRecord::LongManufacturerLabel);
+  for (size_t row = 0; row < std::size(cases); ++row) {
+    BlockFixture fixture = original;
+    std::string error;
+    ASSERT_TRUE(SetValue(&fixture.file, layout.label, cases[row].value, &error)) << "row " << row << ": " << error;
+    std::vector<customize::RecordValue> records =
+        ReadRecords(std::span<const unsigned char>(fixture.block(), kCustomBlockSize));
+    EXPECT_EQ(records[static_cast<int>(CustomRecord::LongManufacturerLabel)].text, cases[row].stored) << "row " << row;
+    EXPECT_EQ(Field(fixture, layout).substr(0, cases[row].stored.size() + 1), cases[row].stored + std::string(1, '\0'))
+        << "row " << row;
+  }
+}
+
 TEST(SetValue, WritesNumbersLittleEndian) {
   struct Case {
     const char* value;
@@ -253,7 +277,9 @@ TEST(SetValue, RefusesAndLeavesTheFileAlone) {
       {"ModemName", "Tab\there", "a control character (0x09)"},
       {"ModemName", "Line\n", "a control character (0x0A)"},
       {"ModemName", "Del\x7F", "a control character (0x7F)"},
-      {"ModemName", "Caf\xC3\xA9", "outside ASCII"},
+      {"ModemName", "Ohm \xCE\xA9", "U+03A9, which code page 1252"},  // no 1252 byte for it
+      {"ModemName", "Caf\xE9", "not UTF-8 at byte 3"},                // a 1252 byte, not UTF-8
+      {"ModemName", "C1 \xC2\x85", "U+0085"},                        // a C1 control character
       {"ModemName", "Trailing ", "ends with a blank"},
       {"ModemName", " ", "ends with a blank"},
       // Spelled with its NUL, it would be a second start marker in the file.

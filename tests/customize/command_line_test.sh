@@ -57,6 +57,8 @@ set_cases=(
   "full_width_text|LongCardLabel|$full_width|^ +4  LongCardLabel +31  text +\"$full_width\"$"
   "hex_number|DeviceID|0x1234|^ +11  DeviceID +2  number +4660 \\(0x1234\\)$"
   "decimal_number|SubVendorID|4321|^ +14  SubVendorID +2  number +4321 \\(0x10E1\\)$"
+  # Given and shown in UTF-8, stored in code page 1252, one byte per character.
+  "utf8_text|LongManufacturerLabel|Müller|^ +6  LongManufacturerLabel +51  text +\"Müller\"$"
 )
 for row in "${set_cases[@]}"; do
   IFS='|' read -r name label value line <<<"$row"
@@ -146,7 +148,8 @@ refuse not_a_number 1 "not a number" set "$copy" DeviceID 12a
 refuse negative_number 1 "not a number" set "$copy" DeviceID -1
 refuse empty_number 1 "not a number" set "$copy" VendorID ""
 refuse control_character 1 "control character" set "$copy" ModemName $'Tab\there'
-refuse non_ascii 1 "outside ASCII" set "$copy" ModemName $'Caf\xc3\xa9'
+refuse not_in_code_page 1 "U+03A9" set "$copy" ModemName $'Ohm \xce\xa9'
+refuse not_utf8 1 "not UTF-8" set "$copy" ModemName $'Caf\xe9'
 refuse trailing_blank 1 "ends with a blank" set "$copy" ModemName "Trailing "
 refuse second_start_marker 1 "second start marker" set "$copy" ModemName "AAAAAA Start Data"
 refuse no_block 1 "no customization block" set "$work/no_block" ModemName x

@@ -54,8 +54,10 @@ TEST(FormatListing, ShowsOddFieldContentEscaped) {
     const char* shown;
   };
   const Case cases[] = {
-      {std::string("a\"b\\c\x01\xE9", 7) + std::string(1, '\0') + std::string(13, ' '),
-       "\"a\\\"b\\\\c\\x01\\xE9\""},
+      // Code page 1252 bytes come out as UTF-8: 0xE9 is é, 0x80 the euro sign; a byte 1252
+      // leaves undefined is escaped like a control character.
+      {std::string("a\"b\\c\x01\xE9\x80\x81", 9) + std::string(1, '\0') + std::string(11, ' '),
+       "\"a\\\"b\\\\c\\x01\xC3\xA9\xE2\x82\xAC\\x81\""},
       // Up to the first NUL; what follows it is not part of the text.
       {std::string("ab\0cd", 5) + std::string(16, 'z'), "\"ab\""},
       // Full width: the record's terminator ends it.

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <array>
 
+#include "code_page_1252.h"
+
 namespace customize {
 
 namespace {
@@ -215,12 +217,10 @@ bool CheckText(const CustomRecordLayout& record, std::string_view value, std::st
       problem = "a NUL";
     } else if (c < 0x20 || c == 0x7F) {
       problem = "a control character";
-    } else if (c > 0x7F) {
-      problem = "a byte outside ASCII";
     }
     if (problem != nullptr) {
       *error = "the text for " + std::string(record.label) + " holds " + problem + " (" +
-               Hex(c, 2) + ") at position " + std::to_string(i) + "; only printable ASCII is taken";
+               Hex(c, 2) + ") at position " + std::to_string(i) + "; only printable text is taken";
       return false;
     }
   }
@@ -336,10 +336,16 @@ bool EncodeValue(const CustomRecordLayout& record, std::string_view value,
     *field = std::move(bytes);
     return true;
   }
-  if (!CheckText(record, value, error)) return false;
+  // The command line gives UTF-8; the field holds the library's code page 1252 bytes.
+  std::string text;
+  if (!Utf8ToCp1252(value, &text, error)) {
+    *error = "for " + std::string(record.label) + ", " + *error;
+    return false;
+  }
+  if (!CheckText(record, text, error)) return false;
   std::vector<unsigned char> bytes(record.length, ' ');
-  std::copy(value.begin(), value.end(), bytes.begin());
-  if (value.size() < record.length) bytes[value.size()] = 0;
+  std::copy(text.begin(), text.end(), bytes.begin());
+  if (text.size() < record.length) bytes[text.size()] = 0;
   *field = std::move(bytes);
   return true;
 }

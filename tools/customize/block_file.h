@@ -49,8 +49,9 @@ const CustomRecordLayout* FindLabel(std::string_view label);
 //   - longer than the field;
 //   - holding a NUL or a control character (below 0x20, or 0x7F): the library reads an 8-bit
 //     text up to its NUL, and a control character has no place in a name or path;
-//   - holding a byte above 0x7F: the field is 8-bit text read in the code page of whatever
-//     machine installs the product, so only ASCII means the same everywhere;
+//   - not UTF-8, or holding a character that code page 1252 has no byte for: the value is
+//     given in UTF-8 and stored as the library reads it, in code page 1252, the ANSI code page
+//     through which it converts its texts;
 //   - ending with a blank: the library drops trailing blanks, so the value it would answer with
 //     is not the one given.
 // Refused numbers: empty, a sign, blanks, any non-digit, a bare "0x", or a value over 65535.

@@ -2,6 +2,9 @@
 
 #include <stdint.h>
 
+#include "block_file.h"
+#include "code_page_1252.h"
+
 namespace customize {
 
 namespace {
@@ -28,6 +31,24 @@ std::string Hex(uint32_t number) {
   return "0x" + PadLeft(digits, 4, '0');
 }
 
+// A text value for the terminal: its code page 1252 bytes as UTF-8, in double quotes, with a
+// quote or backslash preceded by a backslash and control characters written as \xNN.
+std::string QuoteForDisplay(std::string_view text) {
+  std::string quoted = "\"";
+  for (char ch : text) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      quoted += QuoteText(std::string_view(&ch, 1)).substr(1, 4);
+    } else if (c == '"' || c == '\\') {
+      quoted += '\\';
+      quoted += ch;
+    } else {
+      quoted += Cp1252ToUtf8(std::string_view(&ch, 1));
+    }
+  }
+  return quoted + "\"";
+}
+
 bool IsNumber(RecordKind kind) { return kind == RecordKind::kNumber || kind == RecordKind::kCount; }
 
 }  // namespace
@@ -41,7 +62,7 @@ std::string FormatListing(const std::vector<RecordValue>& records) {
     listing += PadRight(IsNumber(record.kind) ? "number" : "text", 6) + "  ";
     listing += IsNumber(record.kind)
                    ? std::to_string(record.number) + " (" + Hex(record.number) + ")"
-                   : QuoteText(record.text);
+                   : QuoteForDisplay(record.text);
     listing += '\n';
   }
   return listing;

@@ -12,6 +12,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 #include "block_file.h"
 #include "listing.h"
 #include "pe_checksum.h"
@@ -75,7 +80,36 @@ void PrintUsage(FILE* out) {
 
 }  // namespace
 
+#ifdef _WIN32
+// Windows gives main() its arguments in the ANSI code page; the tool takes UTF-8 everywhere, so
+// it reads the 16-bit command line and converts it.
+std::vector<std::string> Utf8Arguments() {
+  std::vector<std::string> arguments;
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; wide != nullptr && i < count; ++i) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string text(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, &text[0], size, nullptr, nullptr);
+    text.resize(strlen(text.c_str()));
+    arguments.push_back(text);
+  }
+  LocalFree(wide);
+  return arguments;
+}
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  std::vector<std::string> utf8 = Utf8Arguments();
+  std::vector<char*> pointers;
+  for (std::string& argument : utf8) pointers.push_back(&argument[0]);
+  pointers.push_back(nullptr);
+  if (!utf8.empty()) {
+    argc = static_cast<int>(utf8.size());
+    argv = pointers.data();
+  }
+#endif
   if (argc == 2 && (strcmp(argv[1], "--help") == 0 || strcmp(argv[1], "-h") == 0)) {
     PrintUsage(stdout);
     return 0;
