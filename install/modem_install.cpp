@@ -93,56 +93,56 @@ void WidenText(const char* source, WCHAR* destination) {
   destination[written > 0 ? written : 0] = 0;
 }
 
-DWORD SelectModemDriver(HDEVINFO set, const WCHAR* manufacturer, const WCHAR* model) {
+DWORD SelectModemDriver(const SetupApi& api, HDEVINFO set, const WCHAR* manufacturer, const WCHAR* model) {
   SP_DRVINFO_DATA_V1_W driver;
   memset(&driver, 0, sizeof driver);
   driver.cbSize = sizeof driver;
   // Windows builds the class list from the modem INFs of its INF folder.
-  if (!SetupDiBuildDriverInfoList(set, nullptr, SPDIT_CLASSDRIVER)) return GetLastError();
+  if (!api.BuildDriverInfoList(set, nullptr, SPDIT_CLASSDRIVER)) return GetLastError();
   for (DWORD index = 0;; ++index) {
-    if (!SetupDiEnumDriverInfoW(set, nullptr, SPDIT_CLASSDRIVER, index, &driver)) return ERROR_FILE_NOT_FOUND;
+    if (!api.EnumDriverInfoW(set, nullptr, SPDIT_CLASSDRIVER, index, &driver)) return ERROR_FILE_NOT_FOUND;
     if (SameText(driver.MfgName, manufacturer, LINE_LEN) && SameText(driver.Description, model, LINE_LEN)) break;
   }
-  if (!SetupDiSetSelectedDriverW(set, nullptr, &driver)) return GetLastError();
+  if (!api.SetSelectedDriverW(set, nullptr, &driver)) return GetLastError();
   return ERROR_SUCCESS;
 }
 
-DWORD CreateModemDevices(HDEVINFO set, const WCHAR* model, DWORD count) {
+DWORD CreateModemDevices(const SetupApi& api, HDEVINFO set, const WCHAR* model, DWORD count) {
   for (DWORD i = 0; i < count; ++i) {
     SP_DEVINFO_DATA device = EmptyDeviceRecord();
     device.ClassGuid = kModemClass;
-    if (!SetupDiCreateDeviceInfoW(set, WTEXT("VMODEMS"), &kModemClass, model, nullptr,
+    if (!api.CreateDeviceInfoW(set, WTEXT("VMODEMS"), &kModemClass, model, nullptr,
                                   DICD_GENERATE_ID | DICD_INHERIT_CLASSDRVS, &device) ||
-        !SetupDiRegisterDeviceInfo(set, &device, SPRDI_FIND_DUPS, nullptr, nullptr, nullptr)) {
+        !api.RegisterDeviceInfo(set, &device, SPRDI_FIND_DUPS, nullptr, nullptr, nullptr)) {
       return GetLastError();
     }
   }
   return ERROR_SUCCESS;
 }
 
-DWORD InstallCreatedDevices(HDEVINFO set) {
+DWORD InstallCreatedDevices(const SetupApi& api, HDEVINFO set) {
   SP_DEVINFO_DATA device = EmptyDeviceRecord();
   for (DWORD index = 0;; ++index) {
-    if (!SetupDiEnumDeviceInfo(set, index, &device)) {
+    if (!api.EnumDeviceInfo(set, index, &device)) {
       DWORD error = GetLastError();
       return error == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : error;
     }
-    if (!SetupDiCallClassInstaller(DIF_INSTALLDEVICE, set, &device)) return GetLastError();
+    if (!api.CallClassInstaller(DIF_INSTALLDEVICE, set, &device)) return GetLastError();
   }
 }
 
-DWORD AttachModemPorts(HDEVINFO set, const int* ports) {
+DWORD AttachModemPorts(const SetupApi& api, HDEVINFO set, const int* ports) {
   SP_DEVINFO_DATA device = EmptyDeviceRecord();
   // The set holds only the devices this call made, in creation order: device k is PORT(k+1).
   // The list has kMaxModemPorts entries, so no device past them is attached.
   for (DWORD k = 0; k < kMaxModemPorts; ++k) {
-    if (!SetupDiEnumDeviceInfo(set, k, &device)) {
+    if (!api.EnumDeviceInfo(set, k, &device)) {
       DWORD error = GetLastError();
       return error == ERROR_NO_MORE_ITEMS ? ERROR_SUCCESS : error;
     }
     WCHAR name[kComNameSize];
     FormatComName(ports[k], name);
-    HKEY key = SetupDiOpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS);
+    HKEY key = api.OpenDevRegKey(set, &device, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS);
     if (key == INVALID_HANDLE_VALUE) return GetLastError();
     DWORD bytes = static_cast<DWORD>((lstrlenW(name) + 1) * sizeof(WCHAR));
     LONG status = RegSetValueExW(key, WTEXT("AttachedTo"), 0, REG_SZ, reinterpret_cast<const BYTE*>(name), bytes);
@@ -156,17 +156,25 @@ DWORD AttachModemPorts(HDEVINFO set, const int* ports) {
 
 DWORD InstallModemDevices(const int* ports, const WCHAR* model, const WCHAR* manufacturer, DWORD count) {
   if (count > kMaxModemPorts) count = kMaxModemPorts;
-  HDEVINFO set = SetupDiCreateDeviceInfoList(&kModemClass, nullptr);
-  if (set == INVALID_HANDLE_VALUE) return GetLastError();
-  DWORD error = SelectModemDriver(set, manufacturer, model);
-  if (error == ERROR_SUCCESS) error = CreateModemDevices(set, model, count);
+  SetupApi api;
+  DWORD error = LoadSetupApi(&api);
+  if (error != ERROR_SUCCESS) return error;
+  HDEVINFO set = api.CreateDeviceInfoList(&kModemClass, nullptr);
+  if (set == INVALID_HANDLE_VALUE) {
+    error = GetLastError();
+    FreeSetupApi(&api);
+    return error;
+  }
+  error = SelectModemDriver(api, set, manufacturer, model);
+  if (error == ERROR_SUCCESS) error = CreateModemDevices(api, set, model, count);
   if (error == ERROR_SUCCESS) {
     // A class installer failure still leaves the devices it did install to be attached.
-    InstallCreatedDevices(set);
-    error = AttachModemPorts(set, ports);
+    InstallCreatedDevices(api, set);
+    error = AttachModemPorts(api, set, ports);
   }
   // Releases the driver list with the set; registered devices stay in the system.
-  SetupDiDestroyDeviceInfoList(set);
+  api.DestroyDeviceInfoList(set);
+  FreeSetupApi(&api);
   return error;
 }
 

@@ -3,11 +3,8 @@
 // of InstallModems, declared here so tests can run them one by one.
 #pragma once
 
-#define USE_SP_DRVINFO_DATA_V1 1  // the NT 4.0 record the product uses; mingw's headers pick V2
-#include <windows.h>
-#include <setupapi.h>
-
 #include "host_interface.h"
+#include "setupapi_functions.h"
 
 // The largest board has 8 ports; the port number list has that many entries.
 constexpr DWORD kMaxModemPorts = 8;
@@ -30,21 +27,22 @@ void WidenText(const char* source, WCHAR* destination);
 
 // The device sequence on a new modem class set: select the driver, create `count` devices
 // (at most kMaxModemPorts), install them, attach device k to COM<ports[k]>. Returns the first
-// Win32 error code, 0 for success. The set and its driver list are released before it returns;
-// devices registered before a failure stay registered.
+// Win32 error code, 0 for success. The device installer is loaded for the call and freed again
+// (its library or a function missing is returned as that failure's code); the set and its
+// driver list are released before it returns; devices registered before a failure stay.
 DWORD InstallModemDevices(const int* ports, const WCHAR* model, const WCHAR* manufacturer, DWORD count);
 
 // Builds the set's class driver list and selects its first entry whose MfgName and Description
 // equal the texts exactly. ERROR_FILE_NOT_FOUND when none does.
-DWORD SelectModemDriver(HDEVINFO set, const WCHAR* manufacturer, const WCHAR* model);
+DWORD SelectModemDriver(const SetupApi& api, HDEVINFO set, const WCHAR* manufacturer, const WCHAR* model);
 
 // Creates and registers `count` devices ROOT\VMODEMS\nnnn described by `model`, each taking
 // the set's selected driver. Stops at the first failure; devices registered so far stay.
-DWORD CreateModemDevices(HDEVINFO set, const WCHAR* model, DWORD count);
+DWORD CreateModemDevices(const SetupApi& api, HDEVINFO set, const WCHAR* model, DWORD count);
 
 // Runs DIF_INSTALLDEVICE on every device of the set in order; stops at the first failure.
-DWORD InstallCreatedDevices(HDEVINFO set);
+DWORD InstallCreatedDevices(const SetupApi& api, HDEVINFO set);
 
 // Writes AttachedTo = "COM<ports[k]>" into the driver key of device k of the set, for every
 // device (at most kMaxModemPorts, the entries of `ports`). Stops at the first failure.
-DWORD AttachModemPorts(HDEVINFO set, const int* ports);
+DWORD AttachModemPorts(const SetupApi& api, HDEVINFO set, const int* ports);

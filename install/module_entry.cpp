@@ -12,3 +12,12 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserv
   }
   return TRUE;
 }
+
+#ifdef _WIN32
+// The DLL's entry point in place of the C run-time start-up code: the library has nothing for
+// that code to do (no constructors, no thread data, no data imported from DLLs), and the error
+// reports it carries would bring the stdio streams into a library that has no console.
+extern "C" BOOL WINAPI DllMainCRTStartup(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  return DllMain(instance, reason, reserved);
+}
+#endif

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Checks a built install library against its export list, and (PE) its imports against the
-# allowed system DLLs. Fails the build when either breaks.
+# Checks a built install library against its export list, and (PE) every function it imports
+# against the list of allowed imports. Fails the build when either breaks.
 #   check_binary.sh pe OBJDUMP FILE DEF ALLOWED_IMPORTS
 #   check_binary.sh elf NM FILE DEF
 set -euo pipefail
@@ -14,14 +14,21 @@ if [ "$kind" = pe ]; then
   dump=$("$tool" -p "$file")
   actual=$(printf '%s\n' "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
            sed -n 's/^[[:space:]]*\[[[:space:]]*[0-9]\+\][[:space:]]\+\(.*\)$/\1/p' | sort)
-  allowed=$(grep -v '^#' "$5" | tr 'A-Z' 'a-z')
-  while read -r dll; do
-    [ -n "$dll" ] || continue
-    if ! printf '%s\n' "$allowed" | grep -qxF "$(printf '%s' "$dll" | tr 'A-Z' 'a-z')"; then
-      echo "check_binary: $file imports $dll, which is not a system DLL" >&2
+  # Every imported function as "dll function", the DLL name in lower case.
+  imports=$(printf '%s\n' "$dump" | awk '
+    /^[[:space:]]*DLL Name:/ { dll = tolower($3); next }
+    /^[[:space:]]*$/ { if (dll != "" && seen) dll = ""; seen = 0; next }
+    dll != "" && /^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+[^[:space:]]+/ { print dll, $3; seen = 1 }
+  ' | sort -u)
+  allowed=$(grep -v '^#' "$5" | grep -v '^[[:space:]]*$' | awk '{ print tolower($1), $2 }' | sort -u)
+  while read -r entry; do
+    [ -n "$entry" ] || continue
+    if ! printf '%s\n' "$allowed" | grep -qxF "$entry"; then
+      echo "check_binary: $file imports $entry, which $(basename "$5") does not allow" >&2
       fail=1
     fi
-  done < <(printf '%s\n' "$dump" | sed -n 's/^[[:space:]]*DLL Name: \(.*\)$/\1/p')
+  done <<<"$imports"
+  [ -n "$imports" ] || { echo "check_binary: no imports read from $file" >&2; fail=1; }
 else
   expected=$(printf '%s\nDllMain\n' "$expected" | sort)
   actual=$("$tool" -D --defined-only "$file" | awk '$2 ~ /^[TtWi]$/ { print $3 }' | sort)

@@ -30,9 +30,27 @@ std::map<HMODULE, Module>& Modules() {
   return modules;
 }
 
+// The system DLLs are the simulation itself: one library holds all their functions (so
+// GetProcAddress on setupapi.dll would find a registry function too; nothing relies on that).
+bool IsSystemLibrary(const std::string& name) {
+  static const char* const kSystemLibraries[] = {"kernel32.dll", "user32.dll", "advapi32.dll",
+                                                 "setupapi.dll", "gdi32.dll",  "msvcrt.dll"};
+  for (const char* system : kSystemLibraries) {
+    if (strcasecmp(name.c_str(), system) == 0) return true;
+  }
+  return false;
+}
+
+std::string SimulationLibraryPath() {
+  Dl_info info;
+  if (dladdr(reinterpret_cast<void*>(&IsSystemLibrary), &info) == 0 || info.dli_fname == nullptr) return "";
+  return info.dli_fname;
+}
+
 // "install.dll" names libinstall.so beside the executable: the application folder is where
 // Windows looks first. A name with a folder is loaded as it stands.
 std::string HostLibraryPath(const std::string& name) {
+  if (IsSystemLibrary(name)) return SimulationLibraryPath();
   if (name.find('/') != std::string::npos) return name;
   std::string file = name;
   if (file.size() > 4 && strcasecmp(file.c_str() + file.size() - 4, ".dll") == 0) {
@@ -96,6 +114,11 @@ extern "C" BOOL WINAPI FreeLibrary(HMODULE handle) {
 }
 
 extern "C" FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
+  DWORD error;
+  if (winsim::ShouldFail("GetProcAddress", &error)) {
+    SetLastError(error);
+    return nullptr;
+  }
   auto found = Modules().find(handle);
   if (found == Modules().end()) {
     SetLastError(ERROR_INVALID_HANDLE);

@@ -363,17 +363,20 @@ TEST_F(ModemDevices, AttachStopsAtTheFirstRegistryFailure) {
     // pass is the one that counts.
     for (int nth = 1; nth < 20 && result == ERROR_SUCCESS; ++nth) {
       ForgetModems();
+      SetupApi api;
+      ASSERT_EQ(LoadSetupApi(&api), 0u);
       HDEVINFO set = SetupDiCreateDeviceInfoList(&kModemClass, nullptr);
       ASSERT_NE(set, INVALID_HANDLE_VALUE);
-      ASSERT_EQ(SelectModemDriver(set, WTEXT("Ombrel"), WTEXT("Kelo MQX 56")), 0u);
-      ASSERT_EQ(CreateModemDevices(set, WTEXT("Kelo MQX 56"), 4), 0u);
-      ASSERT_EQ(InstallCreatedDevices(set), 0u);
+      ASSERT_EQ(SelectModemDriver(api, set, WTEXT("Ombrel"), WTEXT("Kelo MQX 56")), 0u);
+      ASSERT_EQ(CreateModemDevices(api, set, WTEXT("Kelo MQX 56"), 4), 0u);
+      ASSERT_EQ(InstallCreatedDevices(api, set), 0u);
       const int ports[kMaxModemPorts] = {5, 6, 7, 8};
       int keys = winsim::OpenCount(winsim::Resource::RegistryKey);
       winsim::FailCall(operation, nth, ERROR_ACCESS_DENIED);
-      result = AttachModemPorts(set, ports);
+      result = AttachModemPorts(api, set, ports);
       winsim::ClearFaults();
       SetupDiDestroyDeviceInfoList(set);
+      FreeSetupApi(&api);
       // The simulation keeps a handle whose close failed open, as Windows keeps a handle it
       // refuses to close; the device installer's own closes can be that handle too.
       int leaked = winsim::OpenCount(winsim::Resource::RegistryKey) - keys;
@@ -392,6 +395,41 @@ TEST_F(ModemDevices, AttachStopsAtTheFirstRegistryFailure) {
     EXPECT_EQ(modems[3].attachedTo, "(missing)") << operation;
     ForgetModems();
   }
+}
+
+// The device installer is found at run time: without its library, or without any one of its
+// functions, the export creates nothing, as when no driver list can be built, and frees what
+// it loaded.
+TEST_F(ModemDevices, MissingDeviceInstallerCreatesNothing) {
+  HostTable table(16);
+  SetCard(&table, "4", 5, 4);
+  struct Case {
+    const char* operation;
+    int nth;
+    DWORD error;
+  } cases[] = {
+      {"LoadLibraryA", 1, ERROR_MOD_NOT_FOUND},
+      {"GetProcAddress", 1, ERROR_PROC_NOT_FOUND}, {"GetProcAddress", 5, ERROR_PROC_NOT_FOUND},
+      {"GetProcAddress", 10, ERROR_PROC_NOT_FOUND},  // the last one looked up
+  };
+  const int ports[kMaxModemPorts] = {5, 6, 7, 8};
+  // Looked up before any fault is set: the export's own lookups are the ones to fail.
+  HostExport installModems = install_.Export<HostExport>("InstallModems");
+  ASSERT_NE(installModems, nullptr);
+  for (const Case& c : cases) {
+    winsim::FailCall(c.operation, c.nth, c.error);
+    EXPECT_EQ(installModems(table.params()), 0) << c.operation << " " << c.nth;
+    winsim::ClearFaults();
+    EXPECT_TRUE(Modems().empty()) << c.operation << " " << c.nth;
+    EXPECT_EQ(winsim::OpenCount(winsim::Resource::Module), 1) << "only install itself stays loaded";
+    winsim::FailCall(c.operation, c.nth, c.error);
+    EXPECT_EQ(InstallModemDevices(ports, WTEXT("Kelo MQX 56"), WTEXT("Ombrel"), 4), c.error) << c.operation;
+    winsim::ClearFaults();
+    EXPECT_TRUE(Modems().empty()) << c.operation << " " << c.nth;
+  }
+  EXPECT_EQ(Call(&table), 0);
+  EXPECT_EQ(Modems().size(), 4u) << "the installer itself works";
+  ForgetModems();
 }
 
 // Every setupapi and registry call of the export fails in turn, at every call it makes: the

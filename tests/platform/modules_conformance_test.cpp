@@ -30,6 +30,19 @@ TEST(Modules, EveryExportIsFoundByItsPlainNameOnly) {
   }
 }
 
+// The device installer is loaded by name at run time, as a library that NT 4.0 lacks.
+TEST(Modules, SystemLibraryLoadsByNameWithItsFunctions) {
+  HMODULE setupapi = LoadLibraryA("setupapi.dll");
+  ASSERT_NE(setupapi, nullptr) << GetLastError();
+  for (const char* name : {"SetupDiCreateDeviceInfoList", "SetupDiCallClassInstaller", "SetupDiOpenDevRegKey"}) {
+    EXPECT_NE(GetProcAddress(setupapi, name), nullptr) << name;
+  }
+  SetLastError(kSentinel);
+  EXPECT_EQ(GetProcAddress(setupapi, "SetupDiNoSuchFunction"), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD(ERROR_PROC_NOT_FOUND));
+  EXPECT_TRUE(FreeLibrary(setupapi));
+}
+
 TEST(Modules, MissingLibraryIsReported) {
   SetLastError(kSentinel);
   EXPECT_EQ(LoadLibraryA("no_such_library_here.dll"), nullptr);
