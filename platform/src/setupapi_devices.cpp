@@ -164,12 +164,9 @@ DWORD RegisterDevice(HDEVINFO setHandle, PSP_DEVINFO_DATA record, DWORD flags, P
 }
 
 DWORD RemoveDevice(HDEVINFO setHandle, PSP_DEVINFO_DATA record) {
-  DeviceInfoSet* set = FindSet(setHandle);
-  if (set == nullptr) return ERROR_INVALID_HANDLE;
   Device* device = nullptr;
-  DWORD error = FindDevice(set, record, &device);
+  DWORD error = FindPresentDevice(setHandle, record, &device);
   if (error != ERROR_SUCCESS) return error;
-  if (device->removed) return ERROR_NO_SUCH_DEVINST;
   if (device->registered) {
     std::u16string instancePath = InstanceKeyPath(device->instanceId);
     std::u16string driver;

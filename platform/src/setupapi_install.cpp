@@ -107,12 +107,9 @@ DWORD Install(const Device& device, const DriverNode& driver, InstallUndo* undo)
 }
 
 DWORD InstallDevice(HDEVINFO setHandle, PSP_DEVINFO_DATA record) {
-  DeviceInfoSet* set = FindSet(setHandle);
-  if (set == nullptr) return ERROR_INVALID_HANDLE;
   Device* device = nullptr;
-  DWORD error = FindDevice(set, record, &device);
+  DWORD error = FindPresentDevice(setHandle, record, &device);
   if (error != ERROR_SUCCESS) return error;
-  if (device->removed) return ERROR_NO_SUCH_DEVINST;
   const DriverNode* driver = device->classDrivers.Selected();
   if (driver == nullptr) return ERROR_NO_DRIVER_SELECTED;
   if (!device->registered) return ERROR_DEVINFO_NOT_REGISTERED;

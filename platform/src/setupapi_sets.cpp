@@ -146,6 +146,14 @@ DWORD FindDevice(DeviceInfoSet* set, const SP_DEVINFO_DATA* record, Device** dev
   return ERROR_INVALID_PARAMETER;
 }
 
+DWORD FindPresentDevice(HDEVINFO handle, const SP_DEVINFO_DATA* record, Device** device) {
+  DeviceInfoSet* set = FindSet(handle);
+  if (set == nullptr) return ERROR_INVALID_HANDLE;
+  DWORD error = FindDevice(set, record, device);
+  if (error != ERROR_SUCCESS) return error;
+  return (*device)->removed ? ERROR_NO_SUCH_DEVINST : ERROR_SUCCESS;
+}
+
 Device* AddDevice(DeviceInfoSet* set, const std::u16string& instanceId, const GUID& classGuid,
                   const std::u16string& description) {
   State& state = TheState();
@@ -245,12 +253,9 @@ extern "C" BOOL WINAPI SetupDiGetDeviceInstanceIdW(HDEVINFO setHandle, PSP_DEVIN
   DWORD error;
   if (winsim::ShouldFail("SetupDiGetDeviceInstanceIdW", &error)) return Fail(error);
   SetupGuard guard(SetupLock());
-  DeviceInfoSet* set = FindSet(setHandle);
-  if (set == nullptr) return Fail(ERROR_INVALID_HANDLE);
   Device* device = nullptr;
-  error = FindDevice(set, record, &device);
+  error = FindPresentDevice(setHandle, record, &device);
   if (error != ERROR_SUCCESS) return Fail(error);
-  if (device->removed) return Fail(ERROR_NO_SUCH_DEVINST);
   DWORD needed = static_cast<DWORD>(device->instanceId.size() + 1);
   if (requiredSize != nullptr) *requiredSize = needed;
   if (id == nullptr && idSize != 0) return Fail(ERROR_INVALID_USER_BUFFER);

@@ -67,6 +67,9 @@ std::vector<DeviceInfoSet*> AllSets();
 // The element a caller's record names. ERROR_INVALID_PARAMETER for a missing record, a wrong
 // cbSize or a record of no element of this set.
 DWORD FindDevice(DeviceInfoSet* set, const SP_DEVINFO_DATA* record, Device** device);
+// The element a record names in the set behind `handle`, still present in the system:
+// ERROR_INVALID_HANDLE, FindDevice's error, or ERROR_NO_SUCH_DEVINST once it was removed.
+DWORD FindPresentDevice(HDEVINFO handle, const SP_DEVINFO_DATA* record, Device** device);
 // A new element at the end of the set, with fresh token and DevInst.
 Device* AddDevice(DeviceInfoSet* set, const std::u16string& instanceId, const GUID& classGuid,
                   const std::u16string& description);
